@@ -1,0 +1,71 @@
+#include "host/host.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "host/host_state.h"
+#include "host/registry.h"
+#include "host/script_runtime.h"
+#include "window/window.h"
+
+std::mutex hostMutex;
+bool musicEnded = false;
+bool showProfiling = false;
+
+void NotifyMusicEnded() {
+  std::lock_guard<std::mutex> lock(hostMutex);
+  musicEnded = true;
+}
+
+namespace {
+
+void RunFrame(lua_State* L, double now, double dt) {
+  glLoadIdentity();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+  lua_getfield(L, LUA_GLOBALSINDEX, "update");
+  lua_pushnumber(L, now);
+  lua_pushnumber(L, dt);
+  CallProtected(L, 2, 0);
+
+  {
+    // MusicEnd runs with the lock held; the flag is cleared before the call,
+    // so several notifications between two frames give one call.
+    std::lock_guard<std::mutex> lock(hostMutex);
+    if (musicEnded) {
+      musicEnded = false;
+      CallGlobal(L, "MusicEnd");
+    }
+  }
+
+  // End of frame: the batches are flushed here (boxes first, then lines).
+
+  // The profiler overlay is drawn here when showProfiling is set.
+
+  SwapBuffersAndPollEvents();
+}
+
+}  // namespace
+
+int RunHost(int argc, char** argv) {
+  InitWindowing();
+  lua_State* L = CreateScriptState();
+  // The shader, render-target and font tables are created here.
+  // The audio device is opened here.
+  RegisterGlobalFunctions(L);
+  RunMainChunkAndInitialize(L, argc, argv);
+  // The default font is loaded here.
+
+  double previousTime = glfwGetTime();
+  while (IsWindowOpen()) {
+    const double now = glfwGetTime();
+    const double dt = now - previousTime;
+    previousTime = now;
+    RunFrame(L, now, dt);
+  }
+
+  // The default font is freed here.
+  TerminateWindowing();
+  lua_close(L);
+  return 0;
+}

@@ -3,6 +3,10 @@
 #include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <thread>
 
@@ -40,7 +44,8 @@ Window FindWindowOfProcess(Display* display, Window root, Atom pidAtom, pid_t pi
 
 void SleepSeconds(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
-X11Session::X11Session() : display_(XOpenDisplay(nullptr)) {}
+X11Session::X11Session(const std::string& display)
+    : display_(XOpenDisplay(display.empty() ? nullptr : display.c_str())) {}
 
 X11Session::~X11Session() {
   if (display_) XCloseDisplay(display_);
@@ -90,9 +95,36 @@ void X11Session::requestClose() {
   XSync(display_, False);
 }
 
-bool SendCloseRequest(pid_t pid, double timeoutSeconds) {
-  X11Session session;
+bool SendCloseRequest(pid_t pid, double timeoutSeconds, const std::string& display) {
+  X11Session session(display);
   if (!session.waitForWindowOf(pid, timeoutSeconds)) return false;
   session.requestClose();
   return true;
+}
+
+PrivateXServer::PrivateXServer() {
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  pid_ = fork();
+  if (pid_ == 0) {
+    close(fds[0]);
+    const std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  // Xvfb writes its display number and a line feed once it accepts clients.
+  std::string number;
+  char c;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  close(fds[0]);
+  if (!number.empty()) display_ = ":" + number;
+}
+
+PrivateXServer::~PrivateXServer() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
 }

@@ -5,9 +5,12 @@
 
 #include <X11/Xlib.h>
 
+#include <string>
+
 class X11Session {
  public:
-  X11Session();
+  // Connects to `display`, or to $DISPLAY when it is empty.
+  explicit X11Session(const std::string& display = "");
   ~X11Session();
   X11Session(const X11Session&) = delete;
   X11Session& operator=(const X11Session&) = delete;
@@ -31,6 +34,21 @@ class X11Session {
 };
 
 // Waits for the window of `pid` and sends it a close request.
-bool SendCloseRequest(pid_t pid, double timeoutSeconds = 10.0);
+bool SendCloseRequest(pid_t pid, double timeoutSeconds = 10.0, const std::string& display = "");
 
 void SleepSeconds(double seconds);
+
+// A private Xvfb server for tests that need the keyboard focus to themselves.
+class PrivateXServer {
+ public:
+  PrivateXServer();
+  ~PrivateXServer();
+  PrivateXServer(const PrivateXServer&) = delete;
+  PrivateXServer& operator=(const PrivateXServer&) = delete;
+  // ":N", or empty when the server could not be started.
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};

@@ -126,10 +126,14 @@ end
 )";
 
 TEST(Input, KeysAndMouseFollowRealEvents) {
+  // Other tests' windows would take the keyboard focus on a shared display.
+  PrivateXServer server;
+  ASSERT_FALSE(server.display().empty());
   HostRunOptions options;
   options.timeoutSeconds = 15;
-  options.whileRunning = [](pid_t pid) {
-    X11Session x11;
+  options.environment.push_back({"DISPLAY", server.display()});
+  options.whileRunning = [&server](pid_t pid) {
+    X11Session x11(server.display());
     if (!x11.waitForWindowOf(pid)) return;
     x11.focus();
     x11.movePointer(0, 0);
@@ -147,7 +151,7 @@ TEST(Input, KeysAndMouseFollowRealEvents) {
     x11.button(1, false);
     x11.button(3, false);
     SleepSeconds(0.3);
-    SendCloseRequest(pid);
+    x11.requestClose();
   };
   const HostRunResult run = RunHost(kInputScript, options);
   ASSERT_EQ(run.exitStatus, 0) << run.output;

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-__constinit ProfileNode sentinelNode{};
-__constinit ProfileManager profileManager;
+PROFILE_CONSTINIT ProfileNode sentinelNode{};
+PROFILE_CONSTINIT ProfileManager profileManager;
 
 namespace {
 

@@ -7,6 +7,7 @@
 // profiler works before any start-up code runs.
 #include <cstdint>
 
+#include "profiler/constant_init.h"
 #include "profiler/tick_source.h"
 
 struct CountSample {
@@ -75,7 +76,7 @@ struct ZoneSite {
 
 // Declares a statically initialised zone site named `variable`, at namespace or
 // function scope: PROFILE_ZONE(fillPipeZone, "FillPipe");
-#define PROFILE_ZONE(variable, zoneName) static __constinit ZoneSite variable{zoneName}
+#define PROFILE_ZONE(variable, zoneName) static PROFILE_CONSTINIT ZoneSite variable{zoneName}
 
 // A block of nodes handed out in order and only released as a whole; the nodes
 // follow the header in the same allocation.

@@ -1,5 +1,7 @@
 #include "profiler/tick_source.h"
 
+#include "profiler/constant_init.h"
+
 #include <time.h>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -79,7 +81,7 @@ uint64_t keptRate = 0;
 
 }  // namespace
 
-__constinit TickSource tickSource = {selectAndRead, selectAndRate};
+PROFILE_CONSTINIT TickSource tickSource = {selectAndRead, selectAndRate};
 
 TickSource systemTickSource() {
 #ifdef STROBE_HAS_TSC

@@ -1,6 +1,8 @@
 #include <cmath>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "profiler_fixture.h"
@@ -297,6 +299,36 @@ TEST_F(ProfileManagerTest, GuardLeavesOnEveryExit) {
   manager.update();
   EXPECT_EQ(b.zone.data.selfTime.average, 5.0f);
   EXPECT_EQ(a.zone.data.calls.average, 2.0f);
+}
+
+// Zones made at run time live in a node-based map: rehashing keeps their
+// addresses, which the tree and the caches hold.
+TEST_F(ProfileManagerTest, RunTimeZonesInANodeBasedMapKeepTheirNodes) {
+  struct NamedZone {
+    ZoneSite site;
+    std::string name;
+  };
+  std::unordered_map<int, NamedZone> zones;
+  auto enter = [&](int key) {
+    NamedZone& entry = zones.try_emplace(key).first->second;
+    if (entry.site.zone.name == nullptr) {
+      entry.name = "f" + std::to_string(key);
+      entry.site.zone.name = entry.name.c_str();
+    }
+    manager.enterZone(entry.site);
+    advance(1);
+    manager.leaveZone();
+  };
+  enter(0);
+  ProfileNode* first = zones.at(0).site.cache;
+  for (int key = 1; key < 200; ++key) enter(key);
+  enter(0);
+  EXPECT_EQ(zones.at(0).site.cache, first);
+  EXPECT_EQ(manager.nodeCount, 201u);
+  manager.update();
+  EXPECT_EQ(zones.at(0).site.zone.data.calls.average, 2.0f);
+  EXPECT_STREQ(first->zone->name, "f0");
+  manager.releaseNodes();
 }
 
 TEST_F(ProfileManagerTest, DeepTreesAreWalkedWithoutRecursion) {

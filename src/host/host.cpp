@@ -6,6 +6,7 @@
 #include "host/host_state.h"
 #include "host/registry.h"
 #include "host/script_runtime.h"
+#include "render/flush.h"
 #include "window/window.h"
 
 std::mutex hostMutex;
@@ -38,7 +39,8 @@ void RunFrame(lua_State* L, double now, double dt) {
     }
   }
 
-  // End of frame: the batches are flushed here (boxes first, then lines).
+  // End of frame: boxes first, then lines, so lines land over boxes.
+  FlushBatches();
 
   // The profiler overlay is drawn here when showProfiling is set.
 

@@ -1,12 +1,18 @@
 #include "host/registry.h"
 
+#include "render/wrap_render.h"
 #include "window/wrap_window.h"
 
 // Registration order is part of the script API: keep rows in this order.
 const GlobalFunction kGlobalFunctions[] = {
     {"OpenWindow", w_OpenWindow},
+    {"DrawBox", w_DrawBox},
+    {"DrawBoxWithColor", w_DrawBoxWithColor},
+    {"DrawLine", w_DrawLine},
     {"GetKey", w_GetKey},
     {"GetMouse", w_GetMouse},
+    {"LoadImage", w_LoadImage},
+    {"SetAdditiveBlend", w_SetAdditiveBlend},
 };
 
 const size_t kGlobalFunctionCount = sizeof(kGlobalFunctions) / sizeof(kGlobalFunctions[0]);

@@ -224,3 +224,34 @@ TEST(ShadersInTheHost, ScriptFunctionsReachTheTableInRegistryOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// The demo's glow shaders are plain shader files of this host: they must
+// compile with an empty log and the blur must spread light sideways only.
+TEST_F(Shaders, DemoGlowShadersCompileAndBlur) {
+  for (const char* name : {"res/shaders/glow_blur.shader", "res/shaders/glow_combine.shader"}) {
+    const std::string path = SourcePath(name);
+    ::testing::internal::CaptureStdout();
+    EXPECT_GT(LoadShader(path.c_str()), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Shader (" + path + "), GLSL Info: \n");
+  }
+  const int32_t blur = 1;
+  const int32_t target = MakeRenderTarget(kTestWindowWidth, kTestWindowHeight, 1);
+  BindRenderTarget(target, 0);
+  QueueBox(160, 120, 8, 8, 1, 1, 1);
+  UnbindRenderTarget(target);
+
+  SetShader(blur);
+  SetShaderParamf(blur, "stepX", 2.0f / kTestWindowWidth);
+  SetShaderParamf(blur, "stepY", 0.0f);
+  DrawRenderTarget(target, 0);
+  SetShader(0);
+  const Rgba centre = PixelAt(160, 120);
+  const Rgba beside = PixelAt(166, 120);
+  EXPECT_LT(centre[0], 255) << "the centre gives light away";
+  EXPECT_GT(beside[0], 0) << "light reaches beyond the box's edge";
+  EXPECT_EQ(PixelAt(160, 126), kBlack) << "a blur across does not spread downwards";
+}
+
+}  // namespace

@@ -77,6 +77,20 @@ std::vector<std::string> Between(const std::vector<std::string>& calls, const st
   return segment;
 }
 
+// The values after "<key> = " in the calls named `name`, in call order.
+std::vector<std::string> ValuesOf(const std::vector<std::string>& calls, const std::string& name,
+                                  const std::string& key) {
+  std::vector<std::string> values;
+  for (const std::string& call : calls) {
+    if (NameOf(call) != name) continue;
+    const size_t at = call.find(key + " = ");
+    if (at == std::string::npos) continue;
+    const size_t start = at + key.size() + 3;
+    values.push_back(call.substr(start, call.find_first_of(",)", start) - start));
+  }
+  return values;
+}
+
 std::vector<std::string> Names(const std::vector<std::string>& calls) {
   std::vector<std::string> names;
   for (const std::string& call : calls) names.push_back(NameOf(call));
@@ -143,17 +157,22 @@ TEST_F(GLCalls, RenderTargetCallsInOrder) {
   EXPECT_EQ(Between(calls, "unbind", "draw"),
             (std::vector<std::string>{"glPopAttrib()", "glBindFramebufferEXT(target = GL_FRAMEBUFFER, framebuffer = 0)"}));
 
-  // Texture names in a fresh process: target a holds 1 and 2, target b holds 3.
-  std::vector<std::string> draw = {"glBindTexture(target = GL_TEXTURE_2D, texture = 3)"};
+  // Target a's two textures, then target b's, as attached when they were made.
+  const std::vector<std::string> textures = ValuesOf(calls, "glFramebufferTexture2DEXT", "texture");
+  ASSERT_EQ(textures.size(), 3u);
+  const std::string bindA0 = "glBindTexture(target = GL_TEXTURE_2D, texture = " + textures[0] + ")";
+  const std::string bindA1 = "glBindTexture(target = GL_TEXTURE_2D, texture = " + textures[1] + ")";
+  const std::string bindB0 = "glBindTexture(target = GL_TEXTURE_2D, texture = " + textures[2] + ")";
+  std::vector<std::string> draw = {bindB0};
   draw.insert(draw.end(), kFullScreenQuad.begin(), kFullScreenQuad.end());
   EXPECT_EQ(Between(calls, "draw", "units"), draw);
 
   std::vector<std::string> units = {
-      "glBindTexture(target = GL_TEXTURE_2D, texture = 1)",
+      bindA0,
       "glActiveTextureARB(texture = GL_TEXTURE1)", "glEnable(cap = GL_TEXTURE_2D)",
-      "glBindTexture(target = GL_TEXTURE_2D, texture = 2)",
+      bindA1,
       "glActiveTextureARB(texture = GL_TEXTURE3)", "glEnable(cap = GL_TEXTURE_2D)",
-      "glBindTexture(target = GL_TEXTURE_2D, texture = 3)"};
+      bindB0};
   units.insert(units.end(), kFullScreenQuad.begin(), kFullScreenQuad.end());
   units.insert(units.end(), {"glDisable(cap = GL_TEXTURE_2D)", "glActiveTextureARB(texture = GL_TEXTURE2)",
                              "glDisable(cap = GL_TEXTURE_2D)", "glActiveTextureARB(texture = GL_TEXTURE1)",
@@ -184,14 +203,17 @@ TEST_F(GLCalls, ShaderCallsInOrder) {
     end
   )", {}, run);
   ASSERT_FALSE(calls.empty()) << run.output << run.errors;
+  const std::vector<std::string> programs = ValuesOf(calls, "glCreateProgramObjectARB", "");
+  ASSERT_EQ(programs.size(), 1u);
+  const std::string program = programs[0];
 
   EXPECT_EQ(Between(calls, "same", "select"), std::vector<std::string>{}) << "SetShader(0) with 0 selected";
   const std::vector<std::string> select = Between(calls, "select", "params");
   ASSERT_FALSE(select.empty());
   EXPECT_EQ(NameOf(select.front()), "glBindTexture") << "the pending box is flushed first";
-  EXPECT_EQ(select.back(), "glUseProgramObjectARB(programObj = 3)");
+  EXPECT_EQ(select.back(), "glUseProgramObjectARB(programObj = " + program + ")");
   EXPECT_EQ(Between(calls, "params", "fixed"),
-            (std::vector<std::string>{"glGetUniformLocationARB(programObj = 3, name = \"image\") = 0",
+            (std::vector<std::string>{"glGetUniformLocationARB(programObj = " + program + ", name = \"image\") = 0",
                                       "glUniform1fARB(location = 0, v0 = 2.5)"}))
       << "the second call names no record and makes no GL call";
   const std::vector<std::string> fixed = Between(calls, "fixed", "end");

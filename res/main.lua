@@ -2,6 +2,7 @@
 local width, height = 800, 600
 local parts = {
   require "demo_shaders", -- first: binding a render target clears the window
+  require "demo_render",
 }
 
 OpenWindow(width, height)

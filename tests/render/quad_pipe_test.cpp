@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "render_test_support.h"
 
 namespace {
@@ -52,6 +54,27 @@ TEST_F(QuadPipeTest, PositiveAngleTurnsClockwiseOnScreen) {
   FillPipe(0, 1, 0, 0, 1, 100, 100, 80, 4, 45);
   FlushBatches();
   ExpectCoverage({{80, 80, true}, {120, 120, true}, {120, 80, false}, {80, 120, false}}, kRed);
+}
+
+TEST_F(QuadPipeTest, RotatedCornersFollowTheRotationFormulaExactly) {
+  // Every corner offset (dx, dy) becomes (c*dx - s*dy, s*dx + c*dy) in 32-bit
+  // floats, with s and c rounded to floats, then the centre is added.
+  const double angles[] = {30.0, 90.0, -45.0, 123.4, 1e-9, 720.5};
+  const double x = 100.25, y = 60.75, width = 40.0, height = 21.0;
+  for (double angle : angles) {
+    SCOPED_TRACE(angle);
+    FlushBatches();
+    FillPipe(0, 1, 1, 1, 1, x, y, width, height, angle);
+    const double radians = angle * 3.14159265358979323846 / 180.0;
+    const float s = static_cast<float>(std::sin(radians)), c = static_cast<float>(std::cos(radians));
+    const float hw = static_cast<float>(width * 0.5), hh = static_cast<float>(height * 0.5);
+    const float dx[4] = {hw, hw, -hw, -hw}, dy[4] = {hh, -hh, -hh, hh};
+    for (int k = 0; k < 4; ++k) {
+      const float rx = c * dx[k] - s * dy[k], ry = s * dx[k] + c * dy[k];
+      EXPECT_EQ(quadPipe.vertices[2 * k], static_cast<float>(x + rx)) << "corner " << k;
+      EXPECT_EQ(quadPipe.vertices[2 * k + 1], static_cast<float>(y + ry)) << "corner " << k;
+    }
+  }
 }
 
 TEST_F(QuadPipeTest, OneNegativeExtentIsCulledBothNegativeIsDrawn) {

@@ -23,19 +23,22 @@ local function hue(t)
   return 0.5 + 0.5 * math.sin(t), 0.5 + 0.5 * math.sin(t + 2.094), 0.5 + 0.5 * math.sin(t + 4.189)
 end
 
+-- A wide ring of glowing boxes around the screen, joined by gradient lines.
 local function drawScene(time, player)
-  local cx, cy = width / 2, height / 2
-  local count = 12
-  for i = 0, count - 1 do
-    local a = time * 0.6 + i * 2 * math.pi / count
-    local radius = 170 + 40 * math.sin(time * 1.3 + i)
-    local x, y = cx + radius * math.cos(a), cy + radius * math.sin(a)
-    local r, g, b = hue(time + i * 0.5)
-    DrawBoxWithColor(x, y, 26, 26, time * 90 + i * 30, 0, r, g, b, 1)
-    DrawLine(cx, cy, x, y, 2, r, g, b, 0.0, r, g, b, 0.8)
+  local cx, cy = width / 2, height / 2 - 20
+  local count = 16
+  local px, py, pr, pg, pb
+  for i = 0, count do
+    local a = time * 0.25 + i * 2 * math.pi / count
+    local wobble = 1 + 0.06 * math.sin(time * 1.7 + i)
+    local x, y = cx + 0.43 * width * wobble * math.cos(a), cy + 0.36 * height * wobble * math.sin(a)
+    local r, g, b = hue(time + i * 0.4)
+    if i < count then DrawBoxWithColor(x, y, 22, 22, time * 90 + i * 30, 0, r, g, b, 1) end
+    if px then DrawLine(px, py, x, y, 2, pr, pg, pb, 0.9, r, g, b, 0.9) end
+    px, py, pr, pg, pb = x, y, r, g, b
   end
   local r, g, b = hue(time * 2)
-  DrawBoxWithColor(player.x, player.y, 18, 18, -time * 120, 0, r, g, b, 1)
+  DrawBoxWithColor(player.x, player.y, 14, 14, -time * 120, 0, r, g, b, 1)
 end
 
 function part.draw(time, dt, player)
@@ -44,14 +47,14 @@ function part.draw(time, dt, player)
   UnbindRenderTarget(scene)
 
   SetShader(blur)
-  SetShaderParamf(blur, "stepX", 3 / halfWidth)
+  SetShaderParamf(blur, "stepX", 1.5 / halfWidth)
   SetShaderParamf(blur, "stepY", 0)
   BindRenderTarget(across, 0)
   DrawRenderTarget(scene, 0)
   UnbindRenderTarget(across)
 
   SetShaderParamf(blur, "stepX", 0)
-  SetShaderParamf(blur, "stepY", 3 / halfHeight)
+  SetShaderParamf(blur, "stepY", 1.5 / halfHeight)
   BindRenderTarget(down, 0)
   DrawRenderTarget(across, 0)
   UnbindRenderTarget(down)

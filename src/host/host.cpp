@@ -7,6 +7,8 @@
 #include "host/registry.h"
 #include "host/script_runtime.h"
 #include "render/flush.h"
+#include "render/render_target.h"
+#include "render/shader_program.h"
 #include "window/window.h"
 
 std::mutex hostMutex;
@@ -52,7 +54,9 @@ void RunFrame(lua_State* L, double now, double dt) {
 int RunHost(int argc, char** argv) {
   InitWindowing();
   lua_State* L = CreateScriptState();
-  // The shader, render-target and font tables are created here.
+  CreateShaderTable();
+  CreateRenderTargetTable();
+  // The font table is created here.
   // The audio device is opened here.
   RegisterGlobalFunctions(L);
   RunMainChunkAndInitialize(L, argc, argv);

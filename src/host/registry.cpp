@@ -1,6 +1,8 @@
 #include "host/registry.h"
 
 #include "render/wrap_render.h"
+#include "render/wrap_render_target.h"
+#include "render/wrap_shader.h"
 #include "window/wrap_window.h"
 
 // Registration order is part of the script API: keep rows in this order.
@@ -13,6 +15,15 @@ const GlobalFunction kGlobalFunctions[] = {
     {"GetMouse", w_GetMouse},
     {"LoadImage", w_LoadImage},
     {"SetAdditiveBlend", w_SetAdditiveBlend},
+    {"LoadShader", w_LoadShader},
+    {"SetShader", w_SetShader},
+    {"SetShaderParami", w_SetShaderParami},
+    {"SetShaderParamf", w_SetShaderParamf},
+    {"BindRenderTarget", w_BindRenderTarget},
+    {"UnbindRenderTarget", w_UnbindRenderTarget},
+    {"DrawRenderTarget", w_DrawRenderTarget},
+    {"MakeRenderTarget", w_MakeRenderTarget},
+    {"DrawRenderTargets", w_DrawRenderTargets},
 };
 
 const size_t kGlobalFunctionCount = sizeof(kGlobalFunctions) / sizeof(kGlobalFunctions[0]);

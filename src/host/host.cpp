@@ -7,6 +7,7 @@
 #include "host/registry.h"
 #include "host/script_runtime.h"
 #include "render/flush.h"
+#include "text/font_table.h"
 #include "window/window.h"
 
 std::mutex hostMutex;
@@ -56,7 +57,7 @@ int RunHost(int argc, char** argv) {
   // The audio device is opened here.
   RegisterGlobalFunctions(L);
   RunMainChunkAndInitialize(L, argc, argv);
-  // The default font is loaded here.
+  LoadDefaultFont();
 
   double previousTime = glfwGetTime();
   while (IsWindowOpen()) {
@@ -66,7 +67,7 @@ int RunHost(int argc, char** argv) {
     RunFrame(L, now, dt);
   }
 
-  // The default font is freed here.
+  FreeDefaultFont();
   TerminateWindowing();
   lua_close(L);
   return 0;

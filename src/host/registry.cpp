@@ -1,6 +1,7 @@
 #include "host/registry.h"
 
 #include "render/wrap_render.h"
+#include "text/wrap_text.h"
 #include "window/wrap_window.h"
 
 // Registration order is part of the script API: keep rows in this order.
@@ -13,6 +14,8 @@ const GlobalFunction kGlobalFunctions[] = {
     {"GetMouse", w_GetMouse},
     {"LoadImage", w_LoadImage},
     {"SetAdditiveBlend", w_SetAdditiveBlend},
+    {"LoadFont", w_LoadFont},
+    {"DrawText", w_DrawText},
 };
 
 const size_t kGlobalFunctionCount = sizeof(kGlobalFunctions) / sizeof(kGlobalFunctions[0]);

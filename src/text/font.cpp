@@ -109,11 +109,9 @@ struct FontLoader {
 }  // namespace
 
 int32_t KerningAmount(const Glyph& first, int8_t second) {
-  for (const KerningPair& pair : first.kerning) {
-    if (pair.second == second) return pair.amount;
-    if (pair.second > second) break;
-  }
-  return 0;
+  const auto at = std::lower_bound(first.kerning.begin(), first.kerning.end(), second,
+                                   [](const KerningPair& pair, int8_t code) { return pair.second < code; });
+  return at != first.kerning.end() && at->second == second ? at->amount : 0;
 }
 
 void SetKerning(Glyph& first, int8_t second, int32_t amount) {

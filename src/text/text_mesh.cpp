@@ -22,6 +22,37 @@ std::string WithoutCarriageReturns(std::string_view text) {
   return copy;
 }
 
+// Freed meshes leave their arrays here for the next layout. A script that
+// draws text every frame would otherwise hand the same memory back to the
+// system and fault it in again on every DrawText. Main thread only, like all
+// text work.
+template <class T>
+struct ArrayPool {
+  static constexpr size_t kMaxArrays = 16;
+  static constexpr size_t kMaxBytesPerArray = size_t{4} << 20;
+  std::vector<std::vector<T>> arrays;
+
+  std::vector<T> take(size_t length) {
+    std::vector<T> array;
+    if (!arrays.empty()) {
+      array = std::move(arrays.back());
+      arrays.pop_back();
+    }
+    array.resize(length);
+    return array;
+  }
+
+  void give(std::vector<T>& array) {
+    if (array.capacity() == 0 || array.capacity() * sizeof(T) > kMaxBytesPerArray || arrays.size() >= kMaxArrays)
+      return;
+    array.clear();
+    arrays.push_back(std::move(array));
+  }
+};
+
+ArrayPool<float> floatArrays;
+ArrayPool<uint16_t> indexArrays;
+
 }  // namespace
 
 // Bytes without a Glyph are kept in the text but measured as nothing: no
@@ -106,9 +137,9 @@ TextMesh* BuildTextMesh(const Font& font, std::string_view text) {
   };
   std::vector<Cursor> cursors(pageCount);
   for (size_t page = 0; page < pageCount; ++page) {
-    mesh->vertexArrays[page].resize(quadCounts[page] * 8);
-    mesh->texCoordArrays[page].resize(quadCounts[page] * 8);
-    mesh->indexArrays[page].resize(quadCounts[page] * 6);
+    mesh->vertexArrays[page] = floatArrays.take(quadCounts[page] * 8);
+    mesh->texCoordArrays[page] = floatArrays.take(quadCounts[page] * 8);
+    mesh->indexArrays[page] = indexArrays.take(quadCounts[page] * 6);
     mesh->triangleCounts[page] = static_cast<int32_t>(quadCounts[page] * 2);
     cursors[page] = {mesh->vertexArrays[page].data(), mesh->texCoordArrays[page].data(),
                      mesh->indexArrays[page].data(), 0};
@@ -194,4 +225,10 @@ void DrawTextMesh(const TextMesh& mesh, int32_t x, int32_t y, float red, float g
   glPopMatrix();
 }
 
-void FreeTextMesh(TextMesh* mesh) { delete mesh; }
+void FreeTextMesh(TextMesh* mesh) {
+  if (mesh == nullptr) return;
+  for (std::vector<float>& array : mesh->vertexArrays) floatArrays.give(array);
+  for (std::vector<float>& array : mesh->texCoordArrays) floatArrays.give(array);
+  for (std::vector<uint16_t>& array : mesh->indexArrays) indexArrays.give(array);
+  delete mesh;
+}

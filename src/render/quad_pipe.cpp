@@ -1,6 +1,7 @@
 #include "render/quad_pipe.h"
 
 #include <cmath>
+#include <cstring>
 
 QuadPipe quadPipe;
 
@@ -9,10 +10,11 @@ namespace {
 // Corners in the order bottom-right, top-right, top-left, bottom-left (y grows
 // downwards): counter-clockwise in normalised device coordinates, so a box
 // with positive extents faces the viewer and survives back-face culling.
-constexpr float kCornerSignX[4] = {1.0f, 1.0f, -1.0f, -1.0f};
-constexpr float kCornerSignY[4] = {1.0f, -1.0f, -1.0f, 1.0f};
+// Offsets are (+hw, +hh), (+hw, -hh), (-hw, -hh), (-hw, +hh); t = 0 is the
+// top edge, where an image's first row goes.
 constexpr int kCornerS[4] = {1, 1, 0, 0};
 constexpr int kCornerT[4] = {1, 0, 0, 1};
+constexpr float kCornerTexCoords[8] = {1, 1, 1, 0, 0, 0, 0, 1};
 
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
@@ -52,27 +54,23 @@ void FillPipe(uint32_t texture, float red, float green, float blue, float alpha,
 
   const float hw = static_cast<float>(width * 0.5);
   const float hh = static_cast<float>(height * 0.5);
-  float dx[4], dy[4];
-  for (int k = 0; k < 4; ++k) {
-    dx[k] = kCornerSignX[k] * hw;
-    dy[k] = kCornerSignY[k] * hh;
-  }
+  // Offsets of corners 0 and 1; corners 2 and 3 are their negations, which
+  // is exact in floating point, so only two corners need computing.
+  float dx0 = hw, dy0 = hh, dx1 = hw, dy1 = -hh;
   if (angle != 0.0) {
     const double radians = angle * kRadiansPerDegree;
     const float s = static_cast<float>(std::sin(radians));
     const float c = static_cast<float>(std::cos(radians));
-    for (int k = 0; k < 4; ++k) {
-      const float rx = c * dx[k] - s * dy[k];
-      const float ry = s * dx[k] + c * dy[k];
-      dx[k] = rx;
-      dy[k] = ry;
-    }
+    const float cw = c * hw, sw = s * hw, ch = c * hh, sh = s * hh;
+    dx0 = cw - sh, dy0 = sw + ch;  // (c*hw - s*hh, s*hw + c*hh)
+    dx1 = cw + sh, dy1 = sw - ch;  // (c*hw - s*(-hh), s*hw + c*(-hh))
   }
+  const float dx[4] = {dx0, dx1, -dx0, -dx1};
+  const float dy[4] = {dy0, dy1, -dy0, -dy1};
 
   const int first = 4 * quadPipe.count;
   float* vertex = quadPipe.vertices + 2 * first;
   float* color = quadPipe.colors + 4 * first;
-  float* texCoord = quadPipe.texCoords + 2 * first;
   uint32_t* index = quadPipe.indices + first;
   for (int k = 0; k < 4; ++k) {
     vertex[2 * k] = static_cast<float>(x + dx[k]);
@@ -81,10 +79,9 @@ void FillPipe(uint32_t texture, float red, float green, float blue, float alpha,
     color[4 * k + 1] = green;
     color[4 * k + 2] = blue;
     color[4 * k + 3] = alpha;
-    texCoord[2 * k] = static_cast<float>(kCornerS[k]);
-    texCoord[2 * k + 1] = static_cast<float>(kCornerT[k]);
     index[k] = static_cast<uint32_t>(first + k);
   }
+  std::memcpy(quadPipe.texCoords + 2 * first, kCornerTexCoords, sizeof kCornerTexCoords);
   ++quadPipe.count;
 }
 

@@ -36,7 +36,7 @@ TEST(HostText, DefaultFontWithAndWithoutAWindow) {
                                "function update() end\n";
     const HostRunResult run = RunHost(script, options);
     EXPECT_FALSE(run.timedOut) << c.name;
-    EXPECT_EQ(run.exitStatus, 0) << c.name;
+    EXPECT_EQ(run.exitStatus, 0) << c.name << "\n" << run.errors;
     EXPECT_EQ(run.output, "initialize\n") << c.name << ": the default font loads silently, or not at all";
   }
 }
@@ -67,6 +67,6 @@ end
 )",
                                     options);
   EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.exitStatus, 0) << run.errors;
   EXPECT_EQ(run.output, "0\n1\n2\nresults\t0\n");
 }

@@ -116,11 +116,30 @@ TEST_F(TextDrawTest, ABoxQueuedBeforeTheTextCoversIt) {
 }
 
 TEST_F(TextDrawTest, EmptyTextDrawsNothingAndResetsTheColour) {
+  const GLuint marker = 4242;  // a name no texture has: binding it makes it
+  glBindTexture(GL_TEXTURE_2D, marker);
   glColor4f(0.5f, 0.5f, 0.5f, 1.0f);
   DrawText(&RoundFont(), "", 10, 10, -1, false, 1, 0, 0, 1);
-  DrawText(&RoundFont(), "\t\n..", 10, 10, 0, false, 1, 0, 0, 1);
+  DrawText(&RoundFont(), "\t\n\n", 10, 10, 0, false, 1, 0, 0, 1);
   EXPECT_TRUE(AllBlack(0, 0, 60, 60));
   EXPECT_EQ(CurrentColor(), (std::array<float, 4>{1, 1, 1, 1}));
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(bound, static_cast<GLint>(marker)) << "no page was bound";
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+TEST_F(TextDrawTest, EachPageIsDrawnWholeBeforeTheNext) {
+  // A kerning of -10 puts a (white page 0) exactly over x (green page 1).
+  // Page 0 is drawn first, so x, earlier in the text, ends up on top.
+  Font font = RoundFont();
+  SetKerning(*font.glyphs['x'], 'a', -10);
+  DrawText(&font, "xa", 10, 10, -1, false, 1, 1, 1, 1);
+  EXPECT_EQ(PixelAt(15, 20), kGreen);
+  glClear(GL_COLOR_BUFFER_BIT);
+  SetKerning(*font.glyphs['a'], 'x', -10);
+  DrawText(&font, "ax", 10, 10, -1, false, 1, 1, 1, 1);
+  EXPECT_EQ(PixelAt(15, 20), kGreen);
 }
 
 TEST_F(TextDrawTest, MoreQuadsOnOnePageThanSixteenBitIndicesReach) {

@@ -43,4 +43,5 @@ TextMesh* MakeText(const Font& font, std::string_view text, int32_t maxWidth);
 // sets the current colour back to opaque white.
 void DrawTextMesh(const TextMesh& mesh, int32_t x, int32_t y, float red, float green, float blue, float alpha);
 
+// Releases the mesh; its arrays are kept for the next layout to reuse.
 void FreeTextMesh(TextMesh* mesh);

@@ -133,6 +133,8 @@ TEST(Fontgen, SmallPagesLatin1PaddingAndKerning) {
 TEST(Fontgen, RefusesBadArgumentsAndFonts) {
   EXPECT_EQ(RunFontgen("").status, 2);
   EXPECT_EQ(RunFontgen(std::string("--range 200-100 ") + kDejaVuSans).status, 2);
+  EXPECT_EQ(RunFontgen(std::string("--range 0-256 ") + kDejaVuSans).status, 2);
+  EXPECT_EQ(RunFontgen(std::string("--page-size 100000 ") + kDejaVuSans).status, 2);
   EXPECT_EQ(RunFontgen("--size 20 /nonexistent/font.ttf").status, 1);
   EXPECT_EQ(RunFontgen(std::string("--page-size 8 ") + kDejaVuSans).status, 1) << "a glyph larger than a page";
 }

@@ -28,6 +28,10 @@ struct Options {
 
 // Transparent pixels kept between neighbouring glyph pictures on a page.
 constexpr int kSpacing = 1;
+// The host refuses images wider or taller than this, so larger pages are no use.
+constexpr int kMaxPageSide = 8192;
+constexpr int kMaxPixelSize = 1024;
+constexpr int kMaxPadding = 64;
 
 struct GlyphBitmap {
   int code = 0;
@@ -45,18 +49,19 @@ struct GlyphBitmap {
 void PrintUsage() {
   std::fprintf(stderr,
                "usage: fontgen [options] <font.ttf|.otf> <output.fnt>\n"
-               "  --size N          pixel size of the font (default 20)\n"
-               "  --page-size WxH   size of each page image, or N for N x N (default 256x256)\n"
-               "  --padding N       transparent pixels around every glyph picture (default 1)\n"
+               "  --size N          pixel size of the font, 1-1024 (default 20)\n"
+               "  --page-size WxH   size of each page image, or N for N x N, at most 8192 (default 256x256)\n"
+               "  --padding N       transparent pixels around every glyph picture, 0-64 (default 1)\n"
                "  --latin1          characters 32-126 and 160-255 (default: printable ASCII, 32-126)\n"
                "  --range A-B       characters A to B (0-255); may be repeated\n"
                "Page images are written beside the .fnt file as <name>_<page>.png.\n");
 }
 
-bool ParseInt(const char* text, int& value) {
+// A whole decimal number from 0 to `largest`.
+bool ParseInt(const char* text, int& value, int largest) {
   char* end = nullptr;
   const long parsed = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || parsed < 0 || parsed > 65536) return false;
+  if (end == text || *end != '\0' || parsed < 0 || parsed > largest) return false;
   value = static_cast<int>(parsed);
   return true;
 }
@@ -67,17 +72,18 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
     if (arg == "--size" && hasValue) {
-      if (!ParseInt(argv[++i], options.pixelSize) || options.pixelSize < 1) return false;
+      if (!ParseInt(argv[++i], options.pixelSize, kMaxPixelSize) || options.pixelSize < 1) return false;
     } else if (arg == "--page-size" && hasValue) {
       const std::string value = argv[++i];
       const size_t cross = value.find('x');
       const std::string width = value.substr(0, cross);
       const std::string height = cross == std::string::npos ? width : value.substr(cross + 1);
-      if (!ParseInt(width.c_str(), options.pageWidth) || !ParseInt(height.c_str(), options.pageHeight) ||
+      if (!ParseInt(width.c_str(), options.pageWidth, kMaxPageSide) ||
+          !ParseInt(height.c_str(), options.pageHeight, kMaxPageSide) ||
           options.pageWidth < 1 || options.pageHeight < 1)
         return false;
     } else if (arg == "--padding" && hasValue) {
-      if (!ParseInt(argv[++i], options.padding)) return false;
+      if (!ParseInt(argv[++i], options.padding, kMaxPadding)) return false;
     } else if (arg == "--latin1") {
       options.ranges.push_back({32, 126});
       options.ranges.push_back({160, 255});
@@ -85,8 +91,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       int first = 0, last = 0;
       const std::string value = argv[++i];
       const size_t dash = value.find('-');
-      if (dash == std::string::npos || !ParseInt(value.substr(0, dash).c_str(), first) ||
-          !ParseInt(value.substr(dash + 1).c_str(), last) || first > last || last > 255)
+      if (dash == std::string::npos || !ParseInt(value.substr(0, dash).c_str(), first, 255) ||
+          !ParseInt(value.substr(dash + 1).c_str(), last, 255) || first > last)
         return false;
       options.ranges.push_back({first, last});
     } else if (arg.rfind("--", 0) == 0) {
@@ -116,7 +122,7 @@ int RoundPixels(FT_Pos value) { return static_cast<int>((value + 32) >> 6); }
 // Renders one character; false when the font has no glyph for it.
 bool RenderGlyph(FT_Face face, int code, int ascender, int padding, GlyphBitmap& glyph) {
   const FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(code));
-  if (index == 0 && code != 0) return false;
+  if (index == 0) return false;  // the font lacks it (glyph 0 is the missing-glyph box)
   if (FT_Load_Glyph(face, index, FT_LOAD_RENDER) != 0) return false;
   const FT_GlyphSlot slot = face->glyph;
   const FT_Bitmap& bitmap = slot->bitmap;

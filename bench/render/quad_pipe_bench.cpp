@@ -4,6 +4,12 @@
 
 #include <GL/glew.h>
 
+extern "C" {
+#include <lauxlib.h>
+#include <lualib.h>
+}
+
+#include "host/registry.h"
 #include "render/line_pipe.h"
 #include "render/quad_pipe.h"
 #include "window/window.h"
@@ -41,6 +47,37 @@ void BM_FillLinePipe(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FillLinePipe);
+
+// The script side of a box: the Lua loop, the call into DrawBoxWithColor,
+// argument reading and FillPipe. Batches of 2500 are emptied by hand, so no
+// GL is involved.
+void BM_LuaDrawBoxWithColor(benchmark::State& state) {
+  lua_State* L = luaL_newstate();
+  luaL_openlibs(L);
+  RegisterGlobalFunctions(L);
+  luaL_dostring(L,
+                "function run(n, time)\n"
+                "  for i = 1, n do\n"
+                "    local shade = (i % 256) / 255\n"
+                "    DrawBoxWithColor((i * 37) % 800, (i * 53) % 600, 4, 4, (i * 7 + time) % 360, 0,\n"
+                "                     shade, 1 - shade, 0.5, 1)\n"
+                "  end\n"
+                "end\n");
+  quadPipe.count = 0;
+  quadPipe.texture = 0;
+  double time = 0;
+  for (auto _ : state) {
+    lua_getglobal(L, "run");
+    lua_pushinteger(L, kQuadPipeCapacity);
+    lua_pushnumber(L, time);
+    lua_call(L, 2, 0);
+    quadPipe.count = 0;
+    time += 1;
+  }
+  state.SetItemsProcessed(state.iterations() * kQuadPipeCapacity);
+  lua_close(L);
+}
+BENCHMARK(BM_LuaDrawBoxWithColor)->Unit(benchmark::kMicrosecond);
 
 bool OpenBenchWindow() {
   static const bool opened = [] {

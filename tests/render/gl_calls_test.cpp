@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,6 +48,21 @@ std::string RunCommand(const std::string& command) {
   return output;
 }
 
+// "123 glName(args) = result" gives "glName(args) = result". Only GL calls
+// count: no glX calls (of which the buffer swap marks frame ends), and not
+// apitrace's "fake" lines, which restate vertex-array pointers.
+bool ParseGLCall(const std::string& line, std::string& call) {
+  const size_t space = line.find(' ');
+  if (space == 0 || space == std::string::npos) return false;
+  for (size_t i = 0; i < space; ++i)
+    if (!std::isdigit(static_cast<unsigned char>(line[i]))) return false;
+  call = line.substr(space + 1);
+  if (call.size() < 3 || call.compare(0, 2, "gl") != 0 || !std::isupper(static_cast<unsigned char>(call[2])) ||
+      call[2] == 'X')
+    return false;
+  return call.find("// fake") == std::string::npos;
+}
+
 // The script gets the path of a file to create once its cases are done; the
 // run is then closed like a user would close it.
 TracedRun TraceHost(const std::string& mainLua, const std::map<std::string, std::string>& copies) {
@@ -62,7 +77,10 @@ TracedRun TraceHost(const std::string& mainLua, const std::map<std::string, std:
   HostRunOptions options;
   options.copies = copies;
   options.arguments = {donePath};
-  options.environment = {{"LD_PRELOAD", kTracer}, {"TRACE_FILE", tracePath}};
+  // A sanitizer build must accept the tracer being loaded ahead of it.
+  options.environment = {{"LD_PRELOAD", kTracer},
+                         {"TRACE_FILE", tracePath},
+                         {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
   options.timeoutSeconds = 60;
   options.whileRunning = [&](pid_t pid) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
@@ -72,10 +90,6 @@ TracedRun TraceHost(const std::string& mainLua, const std::map<std::string, std:
   };
   run.host = RunHost(mainLua, options);
 
-  // "123 glName(args) = result": GL calls only (no glX calls, of which the
-  // buffer swap marks frame ends); apitrace's "fake" lines restate
-  // vertex-array pointers.
-  const std::regex callLine(R"(^\d+ (gl[A-WYZ]\w*\(.*))");
   Calls* current = &run.beforeFirstSwap;
   bool windowReady = false;
   const std::string dump = RunCommand("apitrace dump --color=never '" + tracePath + "' 2>/dev/null");
@@ -93,9 +107,9 @@ TracedRun TraceHost(const std::string& mainLua, const std::map<std::string, std:
       current = &run.frames.back();
       continue;
     }
-    std::smatch match;
-    if (line.find("// fake") != std::string::npos || !std::regex_search(line, match, callLine)) continue;
-    current->push_back(match[1]);
+    std::string call;
+    if (!ParseGLCall(line, call)) continue;
+    current->push_back(call);
     windowReady = windowReady || StartsWith(current->back(), "glShadeModel");
   }
   std::filesystem::remove_all(scratch);

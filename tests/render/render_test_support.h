@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the render tests: a GL fixture with empty batches, and a script
 // state with the host's global functions for driving the bindings.
+#include <cstdlib>
 #include <string>
 
 extern "C" {

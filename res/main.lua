@@ -3,6 +3,7 @@ local width, height = 800, 600
 local parts = {
   require "demo_shaders", -- first: binding a render target clears the window
   require "demo_render",
+  require "demo_text",
 }
 
 OpenWindow(width, height)

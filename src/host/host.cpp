@@ -9,6 +9,7 @@
 #include "render/flush.h"
 #include "render/render_target.h"
 #include "render/shader_program.h"
+#include "text/font_table.h"
 #include "window/window.h"
 
 std::mutex hostMutex;
@@ -56,11 +57,10 @@ int RunHost(int argc, char** argv) {
   lua_State* L = CreateScriptState();
   CreateShaderTable();
   CreateRenderTargetTable();
-  // The font table is created here.
   // The audio device is opened here.
   RegisterGlobalFunctions(L);
   RunMainChunkAndInitialize(L, argc, argv);
-  // The default font is loaded here.
+  LoadDefaultFont();
 
   double previousTime = glfwGetTime();
   while (IsWindowOpen()) {
@@ -70,7 +70,7 @@ int RunHost(int argc, char** argv) {
     RunFrame(L, now, dt);
   }
 
-  // The default font is freed here.
+  FreeDefaultFont();
   TerminateWindowing();
   lua_close(L);
   return 0;

@@ -3,6 +3,7 @@
 #include "render/wrap_render.h"
 #include "render/wrap_render_target.h"
 #include "render/wrap_shader.h"
+#include "text/wrap_text.h"
 #include "window/wrap_window.h"
 
 // Registration order is part of the script API: keep rows in this order.
@@ -24,6 +25,8 @@ const GlobalFunction kGlobalFunctions[] = {
     {"DrawRenderTarget", w_DrawRenderTarget},
     {"MakeRenderTarget", w_MakeRenderTarget},
     {"DrawRenderTargets", w_DrawRenderTargets},
+    {"LoadFont", w_LoadFont},
+    {"DrawText", w_DrawText},
 };
 
 const size_t kGlobalFunctionCount = sizeof(kGlobalFunctions) / sizeof(kGlobalFunctions[0]);

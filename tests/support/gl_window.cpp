@@ -17,7 +17,7 @@ Rgba PixelAt(int x, int y) {
   glReadBuffer(GL_BACK);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(x, kTestWindowHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-  return {pixel[0], pixel[1], pixel[2], pixel[3]};
+  return Rgba{{pixel[0], pixel[1], pixel[2], pixel[3]}};
 }
 
 void GLWindowTest::SetUp() {

@@ -13,7 +13,9 @@ constexpr int kTestWindowHeight = 240;
 // Opens the shared window on first use; true when a context is current.
 bool EnsureTestWindow();
 
-using Rgba = std::array<int, 4>;
+// A pixel as four 0..255 channels; a type of its own so that gtest finds its
+// operator<< and prints pixels in failure messages.
+struct Rgba : std::array<int, 4> {};
 // Reads the back buffer at window pixel (x, y), origin at the top-left corner.
 Rgba PixelAt(int x, int y);
 
@@ -24,5 +26,4 @@ class GLWindowTest : public ::testing::Test {
   void SetUp() override;
 };
 
-// Formats a pixel for failure messages.
 std::ostream& operator<<(std::ostream& out, const Rgba& pixel);

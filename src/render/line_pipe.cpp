@@ -61,7 +61,9 @@ void FillLinePipe(double x1, double y1, double x2, double y2, double width, floa
 
 void FlushLinePipe() {
   if (linePipe.count == 0) return;
-  glLineWidth(static_cast<float>(linePipe.width));
+  // A width that truncates below 1 is drawn one pixel wide: GL refuses such a
+  // width and would keep whatever width was set before.
+  glLineWidth(static_cast<float>(linePipe.width < 1 ? 1 : linePipe.width));
   // Segments are untextured; the QuadPipe binds its own texture again.
   glBindTexture(GL_TEXTURE_2D, 0);
   if (linePipe.count == 1) {

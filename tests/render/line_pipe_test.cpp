@@ -64,6 +64,17 @@ TEST_F(LinePipeTest, WidthChangeDrawsEarlierSegmentsAtTheirOwnWidth) {
   EXPECT_GT(PixelAt(160, 97)[0], 200);
 }
 
+TEST_F(LinePipeTest, WidthBelowOneDrawsOnePixelNotTheWidthBefore) {
+  FillLinePipe(20, 50.5, 300, 50.5, 9, 1, 1, 1, 1, 1, 1, 1, 1);
+  FillLinePipe(20, 100.5, 300, 100.5, 0.5, 1, 1, 1, 1, 1, 1, 1, 1);
+  FlushBatches();
+  GLfloat width = 0;
+  glGetFloatv(GL_LINE_WIDTH, &width);
+  EXPECT_EQ(width, 1.0f);
+  EXPECT_GT(PixelAt(160, 100)[0], 100);
+  EXPECT_EQ(PixelAt(160, 103)[0], 0) << "drawn at the earlier width 9";
+}
+
 TEST_F(LinePipeTest, FullBatchIsFlushedByTheNextSegment) {
   Segment(1);
   FlushBatches();

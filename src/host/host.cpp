@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include "audio/music.h"
 #include "host/host_state.h"
 #include "host/registry.h"
 #include "host/script_runtime.h"
@@ -51,7 +52,7 @@ int RunHost(int argc, char** argv) {
   InitWindowing();
   lua_State* L = CreateScriptState();
   // The shader, render-target and font tables are created here.
-  // The audio device is opened here.
+  OpenAudioDevice();
   RegisterGlobalFunctions(L);
   RunMainChunkAndInitialize(L, argc, argv);
   // The default font is loaded here.

@@ -103,7 +103,7 @@ TEST_F(Mixer, AutoFreedStreamIsGoneAfterItsEnd) {
 TEST_F(Mixer, LoopingStreamReportsEveryWrapAndPlaysOn) {
   const AudioHandle stream = AudioStreamCreateFile(
       MakeFile("loop.wav", 0.1).c_str(), kAudioSampleLoop | kAudioSampleFloat | kAudioStreamAutoFree);
-  SyncCounter ends;
+  static SyncCounter ends;  // the stream loops on after the test
   AudioChannelSetSync(stream, kAudioSyncEnd, 0, SyncCounter::Proc, &ends);
   AudioChannelPlay(stream, false);
   ASSERT_TRUE(WaitFor([&] { return ends.calls >= 3; }, 3.0));

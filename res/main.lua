@@ -1,6 +1,7 @@
 -- strobe demo. Each part is a module in res/ with init() and draw(time, dt).
 local width, height = 800, 600
 local parts = {
+  require "demo_audio",
 }
 
 OpenWindow(width, height)

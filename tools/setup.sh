@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  liblua5.1-0-dev libglfw3-dev libglew-dev libgl-dev libgl1-mesa-dri libx11-dev
+  liblua5.1-0-dev libglfw3-dev libglew-dev libgl-dev libgl1-mesa-dri libx11-dev libxtst-dev
   libstb-dev libsdl2-dev libsndfile1-dev libkissfft-dev
   libfreetype-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev

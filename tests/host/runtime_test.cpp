@@ -120,9 +120,11 @@ TEST(HostRuntime, FirstUpdateGetsTimeSinceStartAndASmallDt) {
     int number = 0;
     double time = 0.0;
     double dt = 0.0;
-    const size_t at = run.output.find(std::to_string(frame) + " ");
+    // The frame number starts its line (a time can end in the same digit).
+    const std::string lines = "\n" + run.output;
+    const size_t at = lines.find("\n" + std::to_string(frame) + " ");
     ASSERT_NE(at, std::string::npos) << run.output;
-    ASSERT_EQ(std::sscanf(run.output.c_str() + at, "%d %lf %lf", &number, &time, &dt), 3);
+    ASSERT_EQ(std::sscanf(lines.c_str() + at + 1, "%d %lf %lf", &number, &time, &dt), 3);
     EXPECT_GT(time, 0.0);
     EXPECT_GE(dt, 0.0);
     EXPECT_LT(dt, time) << "time counts from the start of the windowing library, dt from the last frame";

@@ -127,9 +127,10 @@ TEST(Music, NoUsableDeviceReportsOnceAndEveryCallDoesNothing) {
   }
 }
 
-TEST(Music, MissingFileGivesNoResultsAndSpectrumKeepsItsKeysAndValues) {
+TEST(Music, UnplayableFileGivesNoResultsAndSpectrumKeepsItsKeysAndValues) {
   HostRunOptions options;
   AddSoundFile(options, "tone.wav", Tone(1000, 0.5, 2.0));
+  options.files["res/garbage.mp3"] = std::string(4096, 'x') + Id3v1Block("Not", "Music");
   const HostRunResult run = RunScript(R"(
     local function describe(s)
       local count, low, high, numbers, largest = 0, math.huge, -math.huge, 0, 0
@@ -141,6 +142,7 @@ TEST(Music, MissingFileGivesNoResultsAndSpectrumKeepsItsKeysAndValues) {
       return count, low, high, numbers, largest
     end
     print("missing", select("#", PlayMusic("res/missing.ogg")))
+    print("undecodable", select("#", PlayMusic("res/garbage.mp3")))
     print("before", describe(GetSpectrum()))
     local saved
     after(0, function() PlayMusic("res/tone.wav") end)
@@ -156,6 +158,7 @@ TEST(Music, MissingFileGivesNoResultsAndSpectrumKeepsItsKeysAndValues) {
   )", options);
   EXPECT_EQ(run.output,
             "missing\t0\n"
+            "undecodable\t0\n"
             "before\t512\t1\t512\t512\t0\n"
             "playing\t512\t1\t512\t512\ttrue\n"
             "missing\t0\n"

@@ -1,6 +1,9 @@
 -- strobe demo. Each part is a module in res/ with init() and draw(time, dt).
 local width, height = 800, 600
 local parts = {
+  require "demo_shaders", -- first: binding a render target clears the window
+  require "demo_render",
+  require "demo_text",
   require "demo_audio",
 }
 

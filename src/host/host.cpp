@@ -7,6 +7,10 @@
 #include "host/host_state.h"
 #include "host/registry.h"
 #include "host/script_runtime.h"
+#include "render/flush.h"
+#include "render/render_target.h"
+#include "render/shader_program.h"
+#include "text/font_table.h"
 #include "window/window.h"
 
 std::mutex hostMutex;
@@ -39,7 +43,8 @@ void RunFrame(lua_State* L, double now, double dt) {
     }
   }
 
-  // End of frame: the batches are flushed here (boxes first, then lines).
+  // End of frame: boxes first, then lines, so lines land over boxes.
+  FlushBatches();
 
   // The profiler overlay is drawn here when showProfiling is set.
 
@@ -51,11 +56,12 @@ void RunFrame(lua_State* L, double now, double dt) {
 int RunHost(int argc, char** argv) {
   InitWindowing();
   lua_State* L = CreateScriptState();
-  // The shader, render-target and font tables are created here.
+  CreateShaderTable();
+  CreateRenderTargetTable();
   OpenAudioDevice();
   RegisterGlobalFunctions(L);
   RunMainChunkAndInitialize(L, argc, argv);
-  // The default font is loaded here.
+  LoadDefaultFont();
 
   double previousTime = glfwGetTime();
   while (IsWindowOpen()) {
@@ -65,7 +71,7 @@ int RunHost(int argc, char** argv) {
     RunFrame(L, now, dt);
   }
 
-  // The default font is freed here.
+  FreeDefaultFont();
   TerminateWindowing();
   lua_close(L);
   return 0;

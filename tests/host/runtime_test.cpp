@@ -1,6 +1,7 @@
 // The script runtime and frame loop, through the real binary.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -115,16 +116,14 @@ TEST(HostRuntime, FirstUpdateGetsTimeSinceStartAndASmallDt) {
       "  if frames == 3 then os.exit(0) end\n"
       "end\n");
   ASSERT_EQ(run.exitStatus, 0);
+  std::istringstream lines(run.output);
   double previous = 0.0;
   for (int frame = 1; frame <= 3; ++frame) {
     int number = 0;
     double time = 0.0;
     double dt = 0.0;
-    // The frame number starts its line (a time can end in the same digit).
-    const std::string lines = "\n" + run.output;
-    const size_t at = lines.find("\n" + std::to_string(frame) + " ");
-    ASSERT_NE(at, std::string::npos) << run.output;
-    ASSERT_EQ(std::sscanf(lines.c_str() + at + 1, "%d %lf %lf", &number, &time, &dt), 3);
+    ASSERT_TRUE(lines >> number >> time >> dt) << run.output;
+    ASSERT_EQ(number, frame) << run.output;
     EXPECT_GT(time, 0.0);
     EXPECT_GE(dt, 0.0);
     EXPECT_LT(dt, time) << "time counts from the start of the windowing library, dt from the last frame";

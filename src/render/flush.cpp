@@ -1,0 +1,9 @@
+#include "render/flush.h"
+
+#include "render/line_pipe.h"
+#include "render/quad_pipe.h"
+
+void FlushBatches() {
+  FlushPipe();
+  FlushLinePipe();
+}

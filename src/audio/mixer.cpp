@@ -269,6 +269,9 @@ bool ReadId3v1Block(const char* path, char* block) {
 bool AudioInit(int device, uint32_t rate) {
   if (mixer != nullptr) return Fail(kAudioErrorAlready, false);
   if (device != -1 || rate == 0 || rate > 384000) return Fail(kAudioErrorParameter, false);
+  // SDL would otherwise catch SIGINT and SIGTERM to queue quit events that
+  // nobody reads, and the host could no longer be interrupted or terminated.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return Fail(kAudioErrorDriver, false);
 
   auto created = std::make_unique<Mixer>();

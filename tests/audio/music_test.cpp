@@ -2,7 +2,12 @@
 // SDL's dummy driver, or on its disk driver where the output is checked.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cmath>
 #include <sstream>
 #include <vector>
@@ -357,4 +362,23 @@ TEST(Music, VolumeIsAGainTakenAsItIs) {
   for (size_t i = 2 * FirstSoundingFrame(output); i < output.size(); ++i)
     if (levels.empty() || levels.back() != output[i]) levels.push_back(output[i]);
   EXPECT_EQ(levels, (std::vector<float>{0.25f, 0.125f, 0.5f, -0.25f}));
+}
+
+// Opening the audio device must leave the default signal actions alone.
+TEST(Music, HostWithAnOpenDeviceStillStopsOnSignals) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    HostRunOptions options;
+    options.timeoutSeconds = 10;
+    options.whileRunning = [signal](pid_t pid) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+      kill(pid, signal);
+    };
+    const HostRunResult run = RunHost(
+        "OpenWindow(64, 64)\nfunction initialize() end\nfunction update() end\n"
+        "print('playing', select('#', PlayMusic('res/none.ogg')))\n",
+        options);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.output, "playing\t0\n");
+  }
 }

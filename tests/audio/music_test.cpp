@@ -369,14 +369,18 @@ TEST(Music, HostWithAnOpenDeviceStillStopsOnSignals) {
   for (int signal : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(signal);
     HostRunOptions options;
-    options.timeoutSeconds = 10;
+    options.timeoutSeconds = 15;
     options.whileRunning = [signal](pid_t pid) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+      // Signal once the frame loop runs: the script leaves a file in its working directory.
+      const std::string ready = "/proc/" + std::to_string(pid) + "/cwd/ready";
+      for (int i = 0; i < 1000 && access(ready.c_str(), F_OK) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
       kill(pid, signal);
     };
     const HostRunResult run = RunHost(
-        "OpenWindow(64, 64)\nfunction initialize() end\nfunction update() end\n"
-        "print('playing', select('#', PlayMusic('res/none.ogg')))\n",
+        "OpenWindow(64, 64)\nfunction initialize() end\n"
+        "print('playing', select('#', PlayMusic('res/none.ogg')))\n"
+        "function update() if not ready then ready = io.open('ready', 'w'); ready:close() end end\n",
         options);
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.output, "playing\t0\n");

@@ -4,6 +4,7 @@ local parts = {
   require "demo_shaders", -- first: binding a render target clears the window
   require "demo_render",
   require "demo_text",
+  require "demo_audio",
 }
 
 OpenWindow(width, height)

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include "audio/music.h"
 #include "host/host_state.h"
 #include "host/registry.h"
 #include "host/script_runtime.h"
@@ -57,7 +58,7 @@ int RunHost(int argc, char** argv) {
   lua_State* L = CreateScriptState();
   CreateShaderTable();
   CreateRenderTargetTable();
-  // The audio device is opened here.
+  OpenAudioDevice();
   RegisterGlobalFunctions(L);
   RunMainChunkAndInitialize(L, argc, argv);
   LoadDefaultFont();

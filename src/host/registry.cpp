@@ -1,5 +1,6 @@
 #include "host/registry.h"
 
+#include "audio/wrap_music.h"
 #include "render/wrap_render.h"
 #include "render/wrap_render_target.h"
 #include "render/wrap_shader.h"
@@ -14,6 +15,8 @@ const GlobalFunction kGlobalFunctions[] = {
     {"DrawLine", w_DrawLine},
     {"GetKey", w_GetKey},
     {"GetMouse", w_GetMouse},
+    {"PlayMusic", w_PlayMusic},
+    {"GetSpectrum", w_GetSpectrum},
     {"LoadImage", w_LoadImage},
     {"SetAdditiveBlend", w_SetAdditiveBlend},
     {"LoadShader", w_LoadShader},
@@ -27,6 +30,7 @@ const GlobalFunction kGlobalFunctions[] = {
     {"DrawRenderTargets", w_DrawRenderTargets},
     {"LoadFont", w_LoadFont},
     {"DrawText", w_DrawText},
+    {"SetVolume", w_SetVolume},
 };
 
 const size_t kGlobalFunctionCount = sizeof(kGlobalFunctions) / sizeof(kGlobalFunctions[0]);

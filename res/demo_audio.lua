@@ -1,5 +1,6 @@
 -- Music: plays the demo's own loop, draws its spectrum as bars along the
 -- bottom of the window and flashes every time the loop wraps (MusicEnd).
+-- Keys: - and = turn the volume down and up, M mutes.
 local M = {}
 
 local MUSIC = "res/music/strobe-loop.ogg"
@@ -12,6 +13,7 @@ local levels = {}   -- smoothed bar heights, 0..1
 local flash = 0     -- 1 right after a wrap, fades to 0
 local loops = 0
 local font
+local volume, muted = 0.8, false
 
 -- Bar i covers bins [first, last): one bin each at the bottom, then wider
 -- bands at higher frequencies, as the ear hears them.
@@ -37,17 +39,25 @@ function M.init(w, h)
     if previous then previous() end
     onMusicEnd()
   end
-  local fontFile = io.open("res/font/consolas-20.fnt")
-  if fontFile and LoadFont then
-    fontFile:close()
-    font = LoadFont("res/font/consolas-20.fnt", "res/font/")
+  SetVolume(volume)
+  font = LoadFont("res/font/consolas-20.fnt", "res/font/")
+end
+
+-- The spectrum is taken before the volume, so the bars keep moving when muted.
+local function adjustVolume(pressed)
+  if pressed["-"] then volume = math.max(0, volume - 0.1) end
+  if pressed["="] then volume = math.min(1.5, volume + 0.1) end
+  if pressed["m"] then muted = not muted end
+  if pressed["-"] or pressed["="] or pressed["m"] then
+    SetVolume(muted and 0 or volume)
   end
 end
 
-function M.draw(time, dt)
+function M.draw(time, dt, input)
+  adjustVolume(input.pressed)
   local spectrum = GetSpectrum()
   local barWidth = width / BAR_COUNT
-  local baseline = height - 10
+  local baseline = height - 30 -- above the key hint
   flash = math.max(0, flash - dt * 2)
   for i, band in ipairs(bands) do
     local peak = 0
@@ -57,23 +67,20 @@ function M.draw(time, dt)
     levels[i] = math.max(target, levels[i] - dt * 1.5)
     local h = math.max(2, levels[i] * STRIP_HEIGHT)
     local x = (i - 0.5) * barWidth
-    if DrawBoxWithColor then
-      local t = i / BAR_COUNT
-      DrawBoxWithColor(x, baseline - h / 2, barWidth - 3, h, 0, 0,
-                       0.2 + 0.8 * t + flash, 0.9 - 0.5 * t + flash, 1.0 - 0.6 * t + flash, 0.85)
-    end
+    local t = i / BAR_COUNT
+    DrawBoxWithColor(x, baseline - h / 2, barWidth - 3, h, 0, 0,
+                     0.2 + 0.8 * t + flash, 0.9 - 0.5 * t + flash, 1.0 - 0.6 * t + flash, 0.85)
   end
-  if DrawBoxWithColor then
-    -- One small square per completed loop, and a band that flashes on each wrap.
-    for n = 1, math.min(loops, 20) do
-      DrawBoxWithColor(n * 14, baseline - STRIP_HEIGHT - 20, 10, 10, 0, 0, 1, 0.8, 0.2, 1)
-    end
-    if flash > 0 then
-      DrawBoxWithColor(width / 2, baseline - STRIP_HEIGHT - 4, width, 4, 0, 0, 1, 1, 1, flash)
-    end
+  -- One small square per completed loop, and a band that flashes on each wrap.
+  for n = 1, math.min(loops, 20) do
+    DrawBoxWithColor(n * 14, baseline - STRIP_HEIGHT - 20, 10, 10, 0, 0, 1, 0.8, 0.2, 1)
   end
-  if font and DrawText and title then
-    DrawText(font, artist .. " - " .. title .. "   loop " .. loops, 10, height - STRIP_HEIGHT - 60,
+  if flash > 0 then
+    DrawBoxWithColor(width / 2, baseline - STRIP_HEIGHT - 4, width, 4, 0, 0, 1, 1, 1, flash)
+  end
+  if title then
+    local level = muted and "muted" or string.format("volume %d%%", math.floor(volume * 100 + 0.5))
+    DrawText(font, artist .. " - " .. title .. "\nloop " .. loops .. "   " .. level, width - 250, 40,
              -1, false, 1, 1, 1, 0.8)
   end
 end

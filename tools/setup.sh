@@ -10,7 +10,7 @@ packages=(
   libstb-dev libsdl2-dev libsndfile1-dev libkissfft-dev
   libfreetype-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-apps imagemagick apitrace sox libsox-fmt-all
+  xvfb xauth x11-apps x11-utils imagemagick apitrace sox libsox-fmt-all
   clang libclang-rt-14-dev
 )
 

@@ -7,6 +7,8 @@
 #include "host/host_state.h"
 #include "host/registry.h"
 #include "host/script_runtime.h"
+#include "profiler/overlay.h"
+#include "profiler/profile_manager.h"
 #include "render/flush.h"
 #include "render/render_target.h"
 #include "render/shader_program.h"
@@ -24,9 +26,14 @@ void NotifyMusicEnded() {
 
 namespace {
 
+PROFILE_ZONE(luaUpdateZone, "LuaUpdate");
+PROFILE_ZONE(swapBuffersZone, "SwapBuffers");
+
 void RunFrame(lua_State* L, double now, double dt) {
   glLoadIdentity();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+  profileManager.enterZone(luaUpdateZone);
 
   lua_getfield(L, LUA_GLOBALSINDEX, "update");
   lua_pushnumber(L, now);
@@ -45,10 +52,13 @@ void RunFrame(lua_State* L, double now, double dt) {
 
   // End of frame: boxes first, then lines, so lines land over boxes.
   FlushBatches();
+  profileManager.leaveZone();
 
-  // The profiler overlay is drawn here when showProfiling is set.
+  if (showProfiling) RunProfilerOverlay();
 
+  profileManager.enterZone(swapBuffersZone);
   SwapBuffersAndPollEvents();
+  profileManager.leaveZone();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "host/registry.h"
 
 #include "audio/wrap_music.h"
+#include "profiler/wrap_profiler.h"
 #include "render/wrap_render.h"
 #include "render/wrap_render_target.h"
 #include "render/wrap_shader.h"
@@ -28,6 +29,7 @@ const GlobalFunction kGlobalFunctions[] = {
     {"DrawRenderTarget", w_DrawRenderTarget},
     {"MakeRenderTarget", w_MakeRenderTarget},
     {"DrawRenderTargets", w_DrawRenderTargets},
+    {"ShowProfiling", w_ShowProfiling},
     {"LoadFont", w_LoadFont},
     {"DrawText", w_DrawText},
     {"SetVolume", w_SetVolume},

@@ -7,6 +7,8 @@ extern "C" {
 #include <lualib.h>
 }
 
+#include "profiler/wrap_profiler.h"
+
 lua_State* CreateScriptState() {
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
@@ -15,6 +17,7 @@ lua_State* CreateScriptState() {
   lua_pushstring(L, "./res/?.lua");
   lua_setfield(L, -2, "path");
   lua_pop(L, 1);
+  AddProfilerModuleLoader(L);
 
   if (luaL_loadfile(L, "res/main.lua") != 0) std::printf("Could not open main script\n");
   return L;

@@ -2,6 +2,7 @@
 
 #include "audio/music.h"
 #include "host/script_args.h"
+#include "profiler/profile_manager.h"
 
 int w_PlayMusic(lua_State* L) {
   ScriptArgs args(L, 1);
@@ -15,6 +16,8 @@ int w_PlayMusic(lua_State* L) {
 }
 
 int w_GetSpectrum(lua_State* L) {
+  PROFILE_ZONE(analyzeZone, "SpectrumAnalyze");
+  ZoneGuard guard(analyzeZone);
   const float* spectrum = RequestMusicSpectrum();
   lua_createtable(L, kSpectrumBins, 0);
   for (int i = 0; i < kSpectrumBins; ++i) {

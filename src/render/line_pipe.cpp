@@ -1,10 +1,15 @@
 #include "render/line_pipe.h"
 
 #include "host/script_args.h"
+#include "profiler/profile_manager.h"
 
 LinePipe linePipe = {1, 0, {}, {}, {}};
 
 namespace {
+
+PROFILE_ZONE(fillZone, "FillLinePipe");
+PROFILE_ZONE(flushSimpleZone, "FlushLinePipeSimple");
+PROFILE_ZONE(flushAdvancedZone, "FlushLinePipeAdvanced");
 
 void DrawSingleSegment() {
   const float* color = linePipe.colors;
@@ -38,6 +43,8 @@ void FillLinePipe(double x1, double y1, double x2, double y2, double width, floa
     FlushLinePipe();
     linePipe.width = TruncateToInt32(width);
   }
+  // The early flush above stays outside the zone, under whatever zone is current.
+  profileManager.enterZone(fillZone);
 
   const int first = 2 * linePipe.count;
   float* vertex = linePipe.vertices + 2 * first;
@@ -57,6 +64,7 @@ void FillLinePipe(double x1, double y1, double x2, double y2, double width, floa
   linePipe.indices[first] = static_cast<uint32_t>(first);
   linePipe.indices[first + 1] = static_cast<uint32_t>(first + 1);
   ++linePipe.count;
+  profileManager.leaveZone();
 }
 
 void FlushLinePipe() {
@@ -66,10 +74,12 @@ void FlushLinePipe() {
   glLineWidth(static_cast<float>(linePipe.width < 1 ? 1 : linePipe.width));
   // Segments are untextured; the QuadPipe binds its own texture again.
   glBindTexture(GL_TEXTURE_2D, 0);
+  profileManager.enterZone(linePipe.count == 1 ? flushSimpleZone : flushAdvancedZone);
   if (linePipe.count == 1) {
     DrawSingleSegment();
   } else {
     DrawSegmentArrays();
   }
+  profileManager.leaveZone();
   linePipe.count = 0;
 }

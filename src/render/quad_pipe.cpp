@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "profiler/profile_manager.h"
+
 QuadPipe quadPipe;
 
 namespace {
@@ -17,6 +19,10 @@ constexpr int kCornerT[4] = {1, 0, 0, 1};
 constexpr float kCornerTexCoords[8] = {1, 1, 1, 0, 0, 0, 0, 1};
 
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
+PROFILE_ZONE(fillZone, "FillPipe");
+PROFILE_ZONE(flushSimpleZone, "FlushPipeSimple");
+PROFILE_ZONE(flushAdvancedZone, "FlushPipeAdvanced");
 
 void DrawSingleQuad() {
   const float* color = quadPipe.colors;
@@ -51,6 +57,8 @@ void FillPipe(uint32_t texture, float red, float green, float blue, float alpha,
     FlushPipe();
     quadPipe.texture = texture;
   }
+  // The early flush above stays outside the zone, under whatever zone is current.
+  profileManager.enterZone(fillZone);
 
   const float hw = static_cast<float>(width * 0.5);
   const float hh = static_cast<float>(height * 0.5);
@@ -83,15 +91,18 @@ void FillPipe(uint32_t texture, float red, float green, float blue, float alpha,
   }
   std::memcpy(quadPipe.texCoords + 2 * first, kCornerTexCoords, sizeof kCornerTexCoords);
   ++quadPipe.count;
+  profileManager.leaveZone();
 }
 
 void FlushPipe() {
   if (quadPipe.count == 0) return;
   glBindTexture(GL_TEXTURE_2D, quadPipe.texture);
+  profileManager.enterZone(quadPipe.count == 1 ? flushSimpleZone : flushAdvancedZone);
   if (quadPipe.count == 1) {
     DrawSingleQuad();
   } else {
     DrawQuadArrays();
   }
+  profileManager.leaveZone();
   quadPipe.count = 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "profiler/profile_manager.h"
 #include "render/flush.h"
 #include "window/window.h"
 
@@ -133,13 +134,18 @@ void DrawRenderTarget(int32_t handle, int32_t index) {
   FlushBatches();
   GLuint texture = 0;
   if (!FindTargetTexture({handle, index}, texture)) return;
+  PROFILE_ZONE(drawZone, "DrawRenderTarget");
+  profileManager.enterZone(drawZone);
   glBindTexture(GL_TEXTURE_2D, texture);
   DrawFullScreenQuad();
+  profileManager.leaveZone();
 }
 
 void DrawRenderTargets(const TargetTexture (&units)[4]) {
   if (!TargetsAvailable()) return;
   FlushBatches();
+  PROFILE_ZONE(drawZone, "DrawRenderTargets");
+  ZoneGuard guard(drawZone);
   // At most three units: the fourth pair is used only when the third handle is 0.
   const int extraUnit = units[2].handle != 0 ? 2 : (units[3].handle != 0 ? 3 : -1);
   GLuint textures[3] = {0, 0, 0};

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "profiler/profile_manager.h"
+
 namespace {
 
 // Pen arithmetic wraps like the 32-bit integers it models instead of being
@@ -197,6 +199,8 @@ TextMesh* BuildTextMesh(const Font& font, std::string_view text) {
 }
 
 TextMesh* MakeText(const Font& font, std::string_view text, int32_t maxWidth) {
+  PROFILE_ZONE(makeTextZone, "MakeText");
+  ZoneGuard guard(makeTextZone);
   return BuildTextMesh(font, WrapText(font, text, maxWidth));
 }
 

@@ -39,8 +39,10 @@ bool PlayMusicFile(const char* path, MusicTags* tags) {
   // every later call refuses.
   musicStream = AudioStreamCreateFile(path, kMusicFlags);
   AudioChannelSetSync(musicStream, kAudioSyncEnd, 0, OnMusicEnd, nullptr);
-  AudioChannelPlay(musicStream, false);
+  // The tag is taken before playing: a file shorter than one device pull
+  // ends and is freed at once, and then has no tag to give.
   const char* block = AudioChannelGetTags(musicStream, kAudioTagId3);
+  AudioChannelPlay(musicStream, false);
   if (block == nullptr) return false;
   tags->artist = Id3v1TextField(block, kArtistOffset);
   tags->title = Id3v1TextField(block, kTitleOffset);

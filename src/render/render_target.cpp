@@ -32,7 +32,11 @@ GLuint MakeTargetTexture(int32_t width, int32_t height) {
   glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  // GL refuses a side beyond its limit anyway, but Mesa's software renderer
+  // smashes its stack on sides near 2^30 first. Such a texture keeps no
+  // storage, so its target is incomplete and receives nothing.
+  if (width <= kMaxWindowSize && height <= kMaxWindowSize)
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   return name;
 }
 

@@ -37,7 +37,7 @@ void TerminateWindowing() {
 }
 
 bool OpenWindow(int width, int height) {
-  if (window == nullptr && width > 0 && height > 0) {
+  if (window == nullptr && width > 0 && height > 0 && width <= kMaxWindowSize && height <= kMaxWindowSize) {
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     glfwWindowHint(GLFW_RED_BITS, 8);

@@ -12,6 +12,10 @@ void TerminateWindowing();
 // made, or when one is already open.
 bool OpenWindow(int width, int height);
 
+// Larger sides are refused: X11 carries window sizes in 16 bits and Mesa's
+// software path faults on buffers that large, taking the process with it.
+constexpr int kMaxWindowSize = 16384;
+
 // A window exists and has no close request.
 bool IsWindowOpen();
 // A window (and so a GL context) exists.

@@ -40,6 +40,8 @@ DecodedImage DecodeImageFile(const char* path) {
   if (!image.pixels) {
     const char* reason = stbi_failure_reason();
     image.failure = reason ? reason : "unknown failure";
+    // Some decoders refuse an oversized header before the check above sees it.
+    if (image.failure == "too large") image.failure = "image too large";
     image.width = image.height = 0;
   }
   return image;

@@ -21,7 +21,13 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 std::optional<std::vector<std::string>> ReadLines(const char* path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  const std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string contents;
+  try {
+    contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    // A directory opens but cannot be read; libstdc++ throws on the read.
+    return std::nullopt;
+  }
   std::vector<std::string> lines;
   size_t start = 0;
   for (;;) {

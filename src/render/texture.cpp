@@ -5,6 +5,7 @@
 #include <stb/stb_image.h>
 
 #include "render/flush.h"
+#include "render/jpeg_check.h"
 #include "window/window.h"
 
 static_assert(kMaxImageDimension == 8192, "keep STBI_MAX_DIMENSIONS in stb_image_impl.c in step");
@@ -28,6 +29,10 @@ DecodedImage DecodeImageFile(const char* path) {
     image.failure = "can't fopen";
     return image;
   }
+  if (!JpegHuffmanTablesFit(file.file)) {
+    image.failure = "bad DHT header";
+    return image;
+  }
   // The header is checked first so an oversized image is refused before any
   // decoder allocates for it, whatever the format.
   int width = 0, height = 0, components = 0;
@@ -37,6 +42,13 @@ DecodedImage DecodeImageFile(const char* path) {
     return image;
   }
   image.pixels = stbi_load_from_file(file.file, &image.width, &image.height, &components, 4);
+  // The PSD decoder hands out images of no pixels; the others refuse them.
+  if (image.pixels && (image.width <= 0 || image.height <= 0)) {
+    FreeDecodedImage(image);
+    image.width = image.height = 0;
+    image.failure = "0-pixel image";
+    return image;
+  }
   if (!image.pixels) {
     const char* reason = stbi_failure_reason();
     image.failure = reason ? reason : "unknown failure";

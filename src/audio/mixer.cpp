@@ -321,6 +321,9 @@ AudioHandle AudioStreamCreateFile(const char* path, uint32_t flags) {
   SF_INFO info{};
   stream->file = sf_open(path, SFM_READ, &info);
   if (stream->file == nullptr) return Fail(kAudioErrorFileOpen, AudioHandle{0});
+  // SDL takes the channel count as a byte: 256 channels would reach it as 0
+  // and make it divide by zero, 257 as 1.
+  if (info.channels < 1 || info.channels > 255 || info.samplerate < 1) return Fail(kAudioErrorFormat, AudioHandle{0});
   stream->fileChannels = info.channels;
   stream->converter =
       SDL_NewAudioStream(stream->decodesFloat() ? AUDIO_F32SYS : AUDIO_S16SYS, info.channels, info.samplerate,

@@ -8,3 +8,4 @@ build=${STROBE_BUILD_DIR:-$root/build}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 cd "$build"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$(nproc)" "$@"
+"$root/tools/fuzz.sh" ci
